@@ -1,0 +1,76 @@
+#include "platform.hpp"
+
+#include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+
+// Arguments are taken as typed or dropped, never expanded as wildcards.
+extern "C" int _dowildcard = 0;
+
+namespace tolvane::platform {
+
+namespace {
+
+std::wstring widen(const std::string& text)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+std::string narrow(const wchar_t* text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return {};
+    std::string utf8(static_cast<std::size_t>(size - 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+} // namespace
+
+// The narrow arguments of main are in the ANSI code page, which cannot spell
+// most names; the wide command line can, so the arguments are taken from it.
+int start(int, char*[], driver run)
+{
+    SetConsoleOutputCP(CP_UTF8);
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 0; wide != nullptr && i < count; ++i)
+        arguments.push_back(narrow(wide[i]));
+    LocalFree(wide);
+    return run(arguments);
+}
+
+std::FILE* open_dump(const std::string& path)
+{
+    return _wfopen(widen(path).c_str(), L"rb");
+}
+
+std::FILE* create_output(const std::string& path)
+{
+    return _wfopen(widen(path).c_str(), L"wb");
+}
+
+bool is_same_file(const std::string& path, std::FILE* stream)
+{
+    HANDLE named = CreateFileW(widen(path).c_str(), 0,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (named == INVALID_HANDLE_VALUE)
+        return false;
+    auto open = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    BY_HANDLE_FILE_INFORMATION a {};
+    BY_HANDLE_FILE_INFORMATION b {};
+    const bool same = GetFileInformationByHandle(named, &a) && GetFileInformationByHandle(open, &b)
+        && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber
+        && a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(named);
+    return same;
+}
+
+} // namespace tolvane::platform
