@@ -1,0 +1,88 @@
+// Helpers shared by the tests: scratch folders and whole-file reads and writes.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <random>
+#include <string>
+
+namespace tolvane::testing {
+
+namespace fs = std::filesystem;
+
+// A fresh folder of its own, removed with everything in it at the end.
+class scratch_folder {
+public:
+    scratch_folder()
+    {
+        std::random_device seed;
+        std::mt19937_64 random{(std::uint64_t{seed()} << 32) ^ seed()};
+        for (;;) {
+            path_ = fs::temp_directory_path() / ("tolvane-test-" + std::to_string(random()));
+            if (fs::create_directory(path_))
+                break;
+        }
+    }
+    scratch_folder(const scratch_folder&) = delete;
+    scratch_folder& operator=(const scratch_folder&) = delete;
+    ~scratch_folder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+
+    const fs::path& path() const { return path_; }
+    fs::path operator/(const fs::path& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+inline std::string read_file(const fs::path& path)
+{
+    std::ifstream in{path, std::ios::binary};
+    return {std::istreambuf_iterator<char>{in}, std::istreambuf_iterator<char>{}};
+}
+
+inline void write_file(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out{path, std::ios::binary};
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Names each row of a table of cases by its `name`.
+struct case_name {
+    template <class Row>
+    std::string operator()(const Row& row) const
+    {
+        return row.param.name;
+    }
+};
+
+// Prints a row of a table of cases by its `name` in test listings; a test file
+// brings it into its own namespace with a using-declaration.
+template <class Row>
+auto operator<<(std::ostream& out, const Row& row) -> decltype(row.name, out)
+{
+    return out << row.name;
+}
+
+// Text with LF line ends as this platform's text files have it.
+inline std::string native_text(const std::string& text)
+{
+#ifdef _WIN32
+    std::string native;
+    for (char c : text) {
+        if (c == '\n')
+            native += '\r';
+        native += c;
+    }
+    return native;
+#else
+    return text;
+#endif
+}
+
+} // namespace tolvane::testing
