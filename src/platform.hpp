@@ -21,8 +21,8 @@ std::FILE* open_dump(const std::string& path);
 // Creates, or empties, an output file for writing raw bytes.
 std::FILE* create_output(const std::string& path);
 
-// Whether path names the very file that stream has open, through a link or
-// otherwise.
+// Whether path names the very regular file that stream has open, through a
+// link or otherwise.
 bool is_same_file(const std::string& path, std::FILE* stream);
 
 } // namespace tolvane::platform

@@ -30,10 +30,13 @@ std::FILE* create_output(const std::string& path)
 
 bool is_same_file(const std::string& path, std::FILE* stream)
 {
+    // Only a regular file holds anything to lose; a device such as /dev/null
+    // may well take both outputs.
     struct stat named {};
     struct stat open {};
-    return stat(path.c_str(), &named) == 0 && fstat(fileno(stream), &open) == 0
-        && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+    return stat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode)
+        && fstat(fileno(stream), &open) == 0 && named.st_dev == open.st_dev
+        && named.st_ino == open.st_ino;
 }
 
 } // namespace tolvane::platform
