@@ -68,6 +68,8 @@ void write_mem_line(output_file& mem, const word_line& line, int lane_width)
 
 void write_coe_value(coe_writer& coe, dump_mode mode, const word_line& line)
 {
+    constexpr std::size_t longest = 1 + line_end.size() + 32;
+    char* to = nullptr;
     if (!coe.coe_started) {
         append(coe.out, "memory_initialization_radix=");
         append(coe.out, coe_radix_of(mode) == 2 ? "2" : "16");
@@ -76,11 +78,23 @@ void write_coe_value(coe_writer& coe, dump_mode mode, const word_line& line)
         append(coe.out, "memory_initialization_vector=");
         append(coe.out, line_end);
         coe.coe_started = true;
+        to = room_for(coe.out, longest);
     } else {
-        append(coe.out, ",");
-        append(coe.out, line_end);
+        to = room_for(coe.out, longest);
+        *to++ = ',';
+        std::memcpy(to, line_end.data(), line_end.size());
+        to += line_end.size();
     }
-    append(coe.out, {line.chars, static_cast<std::size_t>(line.width)});
+    // A copy of the fixed length of each mode costs far less than one of any
+    // length.
+    if (line.width == 8) {
+        std::memcpy(to, line.chars, 8);
+        to += 8;
+    } else {
+        std::memcpy(to, line.chars, 32);
+        to += 32;
+    }
+    coe.out.used = static_cast<std::size_t>(to - coe.out.data);
 }
 
 void finish_coe(coe_writer& coe)
