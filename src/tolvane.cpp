@@ -102,13 +102,18 @@ int run(const std::vector<std::string>& arguments)
 
     const std::string mem_name = dump_path + ".mem";
     std::FILE* mem = create_output(mem_name, {dump});
-    if (mem == nullptr)
+    if (mem == nullptr) {
+        std::fclose(dump);
         return fail_on(exit_status::mem_not_created, open_failed, mem_name);
+    }
 
     const std::string coe_name = dump_path + ".coe";
     std::FILE* coe = create_output(coe_name, {dump, mem});
-    if (coe == nullptr)
+    if (coe == nullptr) {
+        std::fclose(dump);
+        std::fclose(mem);
         return fail_on(exit_status::coe_not_created, open_failed, coe_name);
+    }
 
     return report(tolvane::convert_dump(dump, mem, coe), dump_path, mem_name, coe_name);
 }

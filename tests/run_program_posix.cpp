@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <sstream>
 #include <chrono>
 #include <poll.h>
 #include <stdexcept>
@@ -12,6 +14,20 @@
 namespace tolvane::testing {
 
 namespace {
+
+// The program, behind the checker named by TOLVANE_TEST_WRAPPER (such as
+// valgrind and its options) when that is set.
+std::vector<std::string> program_command()
+{
+    std::vector<std::string> words;
+    if (const char* wrapper = std::getenv("TOLVANE_TEST_WRAPPER")) {
+        std::istringstream split{wrapper};
+        for (std::string word; split >> word;)
+            words.push_back(word);
+    }
+    words.push_back(TOLVANE_PROGRAM);
+    return words;
+}
 
 struct pipe_pair {
     int read_end = -1;
@@ -60,7 +76,7 @@ program_run run(const std::vector<std::string>& arguments, const std::filesystem
     pipe_pair in;
     pipe_pair out;
     pipe_pair err;
-    std::vector<std::string> words{TOLVANE_PROGRAM};
+    std::vector<std::string> words = program_command();
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words)
@@ -78,7 +94,7 @@ program_run run(const std::vector<std::string>& arguments, const std::filesystem
                        err.write_end})
             close(fd);
         if (chdir(folder.c_str()) == 0)
-            execv(argv[0], argv.data());
+            execvp(argv[0], argv.data());
         _exit(127);
     }
     close(in.read_end);
