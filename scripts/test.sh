@@ -18,3 +18,7 @@ run_preset ci
 # valgrind cannot watch a program built with AddressSanitizer; the sanitizers
 # watch it themselves.
 run_preset sanitize --label-exclude memcheck
+
+# Arbitrary bytes through the whole conversion, checked against a model.
+echo "== fuzz"
+fuzz/run.sh "${TOLVANE_FUZZ_SECONDS:-60}"

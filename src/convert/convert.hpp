@@ -45,13 +45,23 @@ struct word_line {
 
 enum class read_status { line, end_of_dump, read_error };
 
+// Builds for fuzzing shrink the blocks, so that lines meet block boundaries at
+// every possible place.
+#ifndef TOLVANE_READ_BLOCK_SIZE
+#define TOLVANE_READ_BLOCK_SIZE (std::size_t{1} << 18)
+#endif
+#ifndef TOLVANE_WRITE_BLOCK_SIZE
+#define TOLVANE_WRITE_BLOCK_SIZE (std::size_t{1} << 17)
+#endif
+
 // Reads the dump in large blocks and hands out one line at a time, without
 // copying the lines that lie wholly inside a block.
 struct dump_reader {
-    static constexpr std::size_t block_size = std::size_t{1} << 18;
+    static constexpr std::size_t block_size = TOLVANE_READ_BLOCK_SIZE;
     // A line kept in full when it crosses a block boundary is at most this
     // long: a Binary Text word and a CR. Longer lines are only counted.
     static constexpr std::size_t longest_kept = 33;
+    static_assert(block_size > 2 * longest_kept, "a block holds a whole word line");
 
     std::FILE* stream = nullptr;
     std::size_t next = 0;   // first unread character in buf
@@ -68,7 +78,8 @@ read_status read_word_line(dump_reader& reader, word_line& line);
 // place and written out in large blocks. `failed` is set, and stays set, on the
 // first write that does not go through.
 struct output_file {
-    static constexpr std::size_t capacity = std::size_t{1} << 17;
+    static constexpr std::size_t capacity = TOLVANE_WRITE_BLOCK_SIZE;
+    static_assert(capacity >= 64, "a block holds the longest piece written at once");
 
     std::FILE* stream = nullptr;
     std::size_t used = 0;
