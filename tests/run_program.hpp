@@ -13,6 +13,7 @@ struct program_run {
     std::string output;           // standard output
     std::string errors;           // standard error
     bool waited_for_key = false;  // still running, after its message, until a key came
+    long peak_memory_kib = 0;     // the program's peak resident memory
 };
 
 // Runs tolvane with these arguments in folder, standard input closed at once.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -118,8 +119,10 @@ program_run run(const std::vector<std::string>& arguments, const std::filesystem
     collect(out.read_end, err.read_end, result, {});
     close(out.read_end);
     close(err.read_end);
+    rusage usage {};
     if (!watch_for_key_wait || result.waited_for_key)
-        waitpid(child, &status, 0);
+        wait4(child, &status, 0, &usage);
+    result.peak_memory_kib = usage.ru_maxrss;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

@@ -15,12 +15,12 @@ namespace fs = std::filesystem;
 // A fresh folder of its own, removed with everything in it at the end.
 class scratch_folder {
 public:
-    scratch_folder()
+    explicit scratch_folder(const fs::path& parent = fs::temp_directory_path())
     {
         std::random_device seed;
         std::mt19937_64 random{(std::uint64_t{seed()} << 32) ^ seed()};
         for (;;) {
-            path_ = fs::temp_directory_path() / ("tolvane-test-" + std::to_string(random()));
+            path_ = parent / ("tolvane-test-" + std::to_string(random()));
             if (fs::create_directory(path_))
                 break;
         }
