@@ -30,6 +30,10 @@ public:
         bool has_vector = false;
         coe_contents contents;
         for (skip_space(); at_ < text_.size(); skip_space()) {
+            if (take(';')) {
+                skip_comment();
+                continue;
+            }
             const std::string keyword = lowercase(take_word());
             skip_space();
             if (!take('='))
