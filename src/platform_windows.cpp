@@ -5,7 +5,9 @@
 #include <shellapi.h>
 
 // Arguments are taken as typed or dropped, never expanded as wildcards.
-extern "C" int _dowildcard = 0;
+extern "C" {
+int _dowildcard = 0;
+}
 
 namespace tolvane::platform {
 

@@ -91,6 +91,30 @@ TEST(paths, absolute_and_long_paths_put_the_outputs_beside_the_dump)
               native_text(hex_header + "2008000a,\n2009fffb,\n01095020;"));
 }
 
+TEST(paths, with_spaces_and_letters_beyond_ascii_work_as_dropped)
+{
+    scratch_folder folder;
+    const fs::path place = folder.path() / fs::u8path(u8"\u00dcbung") / fs::u8path(u8"\u5b9e\u9a8c");
+    fs::create_directories(place);
+    const fs::path dump = place / fs::u8path(u8"prog \u00e4.txt");
+    write_file(dump, three_words);
+
+    const program_run run = run_tolvane({dump.u8string()}, folder.path());
+
+    EXPECT_EQ(run.output, native_text("Done.\n"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(read_file(place / fs::u8path(u8"prog \u00e4.txt.mem")),
+              native_text("0a 00 08 20 \nfb ff 09 20 \n20 50 09 01 \n"));
+    EXPECT_EQ(read_file(place / fs::u8path(u8"prog \u00e4.txt.coe")),
+              native_text(hex_header + "2008000a,\n2009fffb,\n01095020;"));
+
+    // A path that names no file is quoted back as it was given.
+    const std::string missing = (place / fs::u8path(u8"\u00fcbrig.txt")).u8string();
+    const program_run failed = run_tolvane({missing}, folder.path());
+    EXPECT_EQ(failed.output, native_text("Failed to open \"" + missing + "\"!\n"));
+    EXPECT_EQ(failed.status, 2);
+}
+
 // --- Every outcome --------------------------------------------------------
 
 struct outcome_case {
@@ -114,12 +138,23 @@ std::function<void(const fs::path&)> with_dump(std::string text)
     return [text](const fs::path& folder) { dump_of(folder, text); };
 }
 
-std::function<void(const fs::path&)> with_dump_and_link(std::string text, std::string link,
-                                                        fs::path target)
+std::function<void(const fs::path&)> with_dump_and_symlink(std::string text, std::string link,
+                                                           fs::path target)
 {
     return [=](const fs::path& folder) {
         dump_of(folder, text);
         fs::create_symlink(target, folder / link);
+    };
+}
+
+// A second name for a file in the folder: a hard link, which every platform
+// the program runs on can make.
+std::function<void(const fs::path&)> with_dump_and_link(std::string text, std::string link,
+                                                        std::string target)
+{
+    return [=](const fs::path& folder) {
+        dump_of(folder, text);
+        fs::create_hard_link(folder / target, folder / link);
     };
 }
 
@@ -169,31 +204,25 @@ INSTANTIATE_TEST_SUITE_P(
                      usage_message, {{"code.txt.mem", absent}, {"code.txt.coe", absent}}},
         outcome_case{"missing_dump", nothing, {"nowhere/code.txt"}, 2,
                      "Failed to open \"nowhere/code.txt\"!\n", {}},
+        outcome_case{"wildcard_is_taken_literally", with_dump(three_words), {"*.txt"}, 2,
+                     "Failed to open \"*.txt\"!\n",
+                     {{"code.txt.mem", absent}, {"code.txt.coe", absent}}},
         outcome_case{"dump_is_a_folder",
                      [](const fs::path& folder) { fs::create_directory(folder / "code.txt"); },
-                     {"code.txt"}, 2, "Failed to open \"code.txt\"!\n",
-                     {{"code.txt.mem", absent}, {"code.txt.coe", absent}}},
-        outcome_case{"dump_is_a_link_loop",
-                     [](const fs::path& folder) { fs::create_symlink("code.txt", folder / "code.txt"); },
                      {"code.txt"}, 2, "Failed to open \"code.txt\"!\n",
                      {{"code.txt.mem", absent}, {"code.txt.coe", absent}}},
         outcome_case{"mem_is_a_folder", with_dump_and_folder(three_words, "code.txt.mem"),
                      {"code.txt"}, 3, "Failed to open \"code.txt.mem\"!\n",
                      {{"code.txt.coe", absent}}},
-        outcome_case{"mem_links_to_the_dump",
-                     with_dump_and_link(three_words, "code.txt.mem", "code.txt"), {"code.txt"}, 3,
-                     "Failed to open \"code.txt.mem\"!\n",
+        outcome_case{"mem_is_the_dump", with_dump_and_link(three_words, "code.txt.mem", "code.txt"),
+                     {"code.txt"}, 3, "Failed to open \"code.txt.mem\"!\n",
                      {{"code.txt", three_words}, {"code.txt.coe", absent}}},
         outcome_case{"coe_is_a_folder", with_dump_and_folder(three_words, "code.txt.coe"),
                      {"code.txt"}, 4, "Failed to open \"code.txt.coe\"!\n",
                      {{"code.txt.mem", ""}}},
-        outcome_case{"coe_links_to_the_dump",
-                     with_dump_and_link(three_words, "code.txt.coe", "code.txt"), {"code.txt"}, 4,
-                     "Failed to open \"code.txt.coe\"!\n",
+        outcome_case{"coe_is_the_dump", with_dump_and_link(three_words, "code.txt.coe", "code.txt"),
+                     {"code.txt"}, 4, "Failed to open \"code.txt.coe\"!\n",
                      {{"code.txt", three_words}, {"code.txt.mem", ""}}},
-        outcome_case{"coe_links_to_the_mem",
-                     with_dump_and_link(three_words, "code.txt.coe", "code.txt.mem"), {"code.txt"},
-                     4, "Failed to open \"code.txt.coe\"!\n", {{"code.txt.mem", ""}}},
         outcome_case{"third_line_too_wide", with_dump("2008000a\n2009fffb\n01095020 \n"),
                      {"code.txt"}, 5, "Error in file! 9",
                      {{"code.txt.mem", "0a 00 08 20 \nfb ff 09 20 \n"},
@@ -201,15 +230,38 @@ INSTANTIATE_TEST_SUITE_P(
         outcome_case{"one_line_end", with_dump("\n"), {"code.txt"}, 5, "Error in file! 0",
                      {{"code.txt.mem", ""}, {"code.txt.coe", ""}}},
         outcome_case{"long_line", with_dump(std::string(300, 'f') + "\n"), {"code.txt"}, 5,
-                     "Error in file! 300", {{"code.txt.mem", ""}, {"code.txt.coe", ""}}},
-        outcome_case{"dump_read_fails", with_dump_and_link("", "bad.txt", "/proc/self/mem"),
+                     "Error in file! 300", {{"code.txt.mem", ""}, {"code.txt.coe", ""}}}),
+    case_name{});
+
+#ifndef _WIN32
+// Failures that need what only POSIX systems offer: symbolic links, a file that
+// cannot be read and a disk that is always full.
+INSTANTIATE_TEST_SUITE_P(
+    posix, outcomes,
+    ::testing::Values(
+        outcome_case{"dump_is_a_link_loop",
+                     [](const fs::path& folder) { fs::create_symlink("code.txt", folder / "code.txt"); },
+                     {"code.txt"}, 2, "Failed to open \"code.txt\"!\n",
+                     {{"code.txt.mem", absent}, {"code.txt.coe", absent}}},
+        outcome_case{"mem_links_to_the_dump",
+                     with_dump_and_symlink(three_words, "code.txt.mem", "code.txt"), {"code.txt"}, 3,
+                     "Failed to open \"code.txt.mem\"!\n",
+                     {{"code.txt", three_words}, {"code.txt.coe", absent}}},
+        outcome_case{"coe_links_to_the_dump",
+                     with_dump_and_symlink(three_words, "code.txt.coe", "code.txt"), {"code.txt"}, 4,
+                     "Failed to open \"code.txt.coe\"!\n",
+                     {{"code.txt", three_words}, {"code.txt.mem", ""}}},
+        outcome_case{"coe_links_to_the_mem",
+                     with_dump_and_symlink(three_words, "code.txt.coe", "code.txt.mem"), {"code.txt"},
+                     4, "Failed to open \"code.txt.coe\"!\n", {{"code.txt.mem", ""}}},
+        outcome_case{"dump_read_fails", with_dump_and_symlink("", "bad.txt", "/proc/self/mem"),
                      {"bad.txt"}, 6, "Failed to read \"bad.txt\"!\n",
                      {{"bad.txt.mem", ""}, {"bad.txt.coe", ""}}},
         outcome_case{"mem_on_a_full_disk",
-                     with_dump_and_link(three_words, "code.txt.mem", "/dev/full"), {"code.txt"}, 7,
+                     with_dump_and_symlink(three_words, "code.txt.mem", "/dev/full"), {"code.txt"}, 7,
                      "Failed to write \"code.txt.mem\"!\n", {}},
         outcome_case{"coe_on_a_full_disk",
-                     with_dump_and_link(three_words, "code.txt.coe", "/dev/full"), {"code.txt"}, 7,
+                     with_dump_and_symlink(three_words, "code.txt.coe", "/dev/full"), {"code.txt"}, 7,
                      "Failed to write \"code.txt.coe\"!\n",
                      {{"code.txt.mem", "0a 00 08 20 \nfb ff 09 20 \n20 50 09 01 \n"}}},
         outcome_case{"both_on_a_full_disk",
@@ -220,6 +272,7 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      {"code.txt"}, 7, "Failed to write \"code.txt.mem\"!\n", {}}),
     case_name{});
+#endif
 
 // --- The key wait ---------------------------------------------------------
 
