@@ -22,3 +22,17 @@ run_preset sanitize --label-exclude memcheck
 # Arbitrary bytes through the whole conversion, checked against a model.
 echo "== fuzz"
 fuzz/run.sh "${TOLVANE_FUZZ_SECONDS:-60}"
+
+# The Windows program and the same tests, under Wine, in one prefix kept
+# running for the whole stage.
+echo "== windows"
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then
+    export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all
+    /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -p
+    trap '/usr/lib/wine/wineserver -k || true' EXIT
+    run_preset windows
+else
+    echo "skipped: the Windows stage needs g++-mingw-w64-x86-64-posix and wine64" >&2
+    exit 1
+fi

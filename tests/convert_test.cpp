@@ -124,10 +124,9 @@ TEST(dump_mode_of, knows_only_the_two_word_widths)
 
 // --- Both outputs of dumps that convert ----------------------------------
 
-const std::string hex_header = native_text("memory_initialization_radix=16;\n"
-                                           "memory_initialization_vector=\n");
-const std::string bin_header = native_text("memory_initialization_radix=2;\n"
-                                           "memory_initialization_vector=\n");
+// Headers, like every expected output here, with LF line ends.
+const std::string hex_header = "memory_initialization_radix=16;\nmemory_initialization_vector=\n";
+const std::string bin_header = "memory_initialization_radix=2;\nmemory_initialization_vector=\n";
 
 struct output_case {
     const char* name;
@@ -190,12 +189,12 @@ TEST(converted_dumps, cross_block_boundaries_intact)
         for (std::size_t k = 4; k-- > 0;)
             mem += word.substr(k * lane, lane) + " ";
         mem += "\n";
-        coe += (i == 0 ? (binary ? bin_header : hex_header) : native_text(",\n")) + word;
+        coe += (i == 0 ? (binary ? bin_header : hex_header) : ",\n") + word;
     }
     const conversion_output output = convert_bytes(dump);
     EXPECT_EQ(output.result.result, outcome::done);
     EXPECT_TRUE(output.mem == native_text(mem)) << "memory files differ";
-    EXPECT_TRUE(output.coe == coe + ";") << "coefficient files differ";
+    EXPECT_TRUE(output.coe == native_text(coe + ";")) << "coefficient files differ";
 }
 
 // --- Lines that are no word ----------------------------------------------
