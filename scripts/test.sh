@@ -28,9 +28,11 @@ fuzz/run.sh "${TOLVANE_FUZZ_SECONDS:-60}"
 echo "== windows"
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then
     export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all
-    /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
+    # The server stays up between the many short runs of the tests.
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
     /usr/lib/wine/wineserver -p
     trap '/usr/lib/wine/wineserver -k || true' EXIT
+    /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
     run_preset windows
 else
     echo "skipped: the Windows stage needs g++-mingw-w64-x86-64-posix and wine64 (.ci/run installs both)"
