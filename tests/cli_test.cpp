@@ -59,16 +59,7 @@ TEST_P(mars_dumps, convert_to_the_expected_files)
     EXPECT_EQ(read_file(folder / name), read_file(data_folder / "mars" / name));
 }
 
-INSTANTIATE_TEST_SUITE_P(golden, mars_dumps,
-                         ::testing::Values("three_words.hex.txt", "three_words.bin.txt",
-                                           "fib.text.hex.txt", "fib.text.hex.crlf.txt",
-                                           "fib.text.bin.txt", "fib.data.hex.txt"),
-                         [](const auto& row) {
-                             std::string test_name = row.param;
-                             for (char& c : test_name)
-                                 c = c == '.' ? '_' : c;
-                             return test_name;
-                         });
+INSTANTIATE_TEST_SUITE_P(golden, mars_dumps, ::testing::ValuesIn(mars_dump_names), dump_test_name{});
 
 TEST(paths, absolute_and_long_paths_put_the_outputs_beside_the_dump)
 {

@@ -183,16 +183,7 @@ TEST_P(mars_dump_consumers, load_the_memory_file_in_simulators)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(golden, mars_dump_consumers,
-                         ::testing::Values("three_words.hex.txt", "three_words.bin.txt",
-                                           "fib.text.hex.txt", "fib.text.hex.crlf.txt",
-                                           "fib.text.bin.txt", "fib.data.hex.txt"),
-                         [](const auto& row) {
-                             std::string test_name = row.param;
-                             for (char& c : test_name)
-                                 c = c == '.' ? '_' : c;
-                             return test_name;
-                         });
+INSTANTIATE_TEST_SUITE_P(golden, mars_dump_consumers, ::testing::ValuesIn(mars_dump_names), dump_test_name{});
 
 } // namespace
 } // namespace tolvane::testing

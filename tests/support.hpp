@@ -69,6 +69,25 @@ auto operator<<(std::ostream& out, const Row& row) -> decltype(row.name, out)
     return out << row.name;
 }
 
+// The real dumps MARS wrote, in tests/data/mars, with their expected outputs
+// in tests/data/mars/expected.
+inline const char* const mars_dump_names[] = {
+    "three_words.hex.txt", "three_words.bin.txt", "fib.text.hex.txt",
+    "fib.text.hex.crlf.txt", "fib.text.bin.txt", "fib.data.hex.txt",
+};
+
+// Names a test of a dump file after the file.
+struct dump_test_name {
+    template <class Row>
+    std::string operator()(const Row& row) const
+    {
+        std::string name = row.param;
+        for (char& c : name)
+            c = c == '.' ? '_' : c;
+        return name;
+    }
+};
+
 // Text with LF line ends as this platform's text files have it.
 inline std::string native_text(const std::string& text)
 {
