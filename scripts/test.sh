@@ -29,6 +29,7 @@ echo "== windows"
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then
     export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all
     # The server stays up between the many short runs of the tests.
+    mkdir -p "$WINEPREFIX"
     /usr/lib/wine/wineserver -k 2>/dev/null || true
     /usr/lib/wine/wineserver -p
     trap '/usr/lib/wine/wineserver -k || true' EXIT
