@@ -25,7 +25,6 @@ fuzz/run.sh "${TOLVANE_FUZZ_SECONDS:-60}"
 
 # The Windows program and the same tests, under Wine, in one prefix kept
 # running for the whole stage.
-echo "== windows"
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then
     export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all
     # The server stays up between the many short runs of the tests.
