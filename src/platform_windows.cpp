@@ -38,14 +38,22 @@ std::string narrow(const wchar_t* text)
 // most names; the wide command line can, so the arguments are taken from it.
 int start(int, char*[], driver run)
 {
-    SetConsoleOutputCP(CP_UTF8);
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
     for (int i = 0; wide != nullptr && i < count; ++i)
         arguments.push_back(narrow(wide[i]));
     LocalFree(wide);
-    return run(arguments);
+
+    // Messages quote paths in UTF-8; the console shows them as such while the
+    // program runs, and gets its own code page back afterwards.
+    const UINT console_code_page = GetConsoleOutputCP();
+    SetConsoleOutputCP(CP_UTF8);
+    const int status = run(arguments);
+    std::fflush(stdout);
+    if (console_code_page != 0)
+        SetConsoleOutputCP(console_code_page);
+    return status;
 }
 
 std::FILE* open_dump(const std::string& path)
