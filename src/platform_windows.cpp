@@ -22,6 +22,25 @@ std::wstring widen(const std::string& text)
     return wide;
 }
 
+// A name for the file functions. Paths longer than the classic limit of 260
+// characters open only in their extended form, which takes a full path.
+std::wstring file_name(const std::string& path)
+{
+    std::wstring wide = widen(path);
+    if (wide.size() < MAX_PATH - 12)
+        return wide;
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return wide;
+    std::wstring full(size, L'\0');
+    full.resize(GetFullPathNameW(wide.c_str(), size, full.data(), nullptr));
+    if (full.rfind(L"\\\\?\\", 0) == 0)
+        return full;
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 std::string narrow(const wchar_t* text)
 {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -58,17 +77,17 @@ int start(int, char*[], driver run)
 
 std::FILE* open_dump(const std::string& path)
 {
-    return _wfopen(widen(path).c_str(), L"rb");
+    return _wfopen(file_name(path).c_str(), L"rb");
 }
 
 std::FILE* create_output(const std::string& path)
 {
-    return _wfopen(widen(path).c_str(), L"wb");
+    return _wfopen(file_name(path).c_str(), L"wb");
 }
 
 bool is_same_file(const std::string& path, std::FILE* stream)
 {
-    HANDLE named = CreateFileW(widen(path).c_str(), 0,
+    HANDLE named = CreateFileW(file_name(path).c_str(), 0,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (named == INVALID_HANDLE_VALUE)
