@@ -90,13 +90,15 @@ bool have_command(const std::string& name)
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// Converts one real dump in a scratch folder, named dump.txt there.
+// Converts one real dump in a scratch folder, named dump.txt there. With
+// `windows_line_ends` the outputs are then given the CR LF line ends that the
+// Windows program writes, which its own tests check byte for byte.
 struct converted_dump {
     scratch_folder folder;
     std::vector<std::uint32_t> words;
     bool binary = false;
 
-    explicit converted_dump(const std::string& name)
+    converted_dump(const std::string& name, bool windows_line_ends)
     {
         const std::string dump = read_file(data_folder / "mars" / name);
         words = words_of_dump(dump);
@@ -104,6 +106,18 @@ struct converted_dump {
         write_file(folder / "dump.txt", dump);
         const program_run run = run_tolvane({"dump.txt"}, folder.path());
         EXPECT_EQ(run.status, 0) << run.output;
+        if (windows_line_ends) {
+            for (const char* output : {"dump.txt.mem", "dump.txt.coe"})
+                write_file(folder / output, with_crlf(read_file(folder / output)));
+        }
+    }
+
+    static std::string with_crlf(const std::string& text)
+    {
+        std::string crlf;
+        for (char c : text)
+            crlf += c == '\n' ? std::string{"\r\n"} : std::string{c};
+        return crlf;
     }
 };
 
@@ -150,11 +164,18 @@ const simulator simulators[] = {
      "verilator --binary -j 2 -Mdir obj tb.v && obj/Vtb"},
 };
 
-class mars_dump_consumers : public ::testing::TestWithParam<const char*> {};
+// A real dump, and whether its outputs have the line ends of the Windows program.
+class mars_dump_consumers : public ::testing::TestWithParam<std::tuple<const char*, bool>> {
+protected:
+    converted_dump convert() const
+    {
+        return {std::get<0>(GetParam()), std::get<1>(GetParam())};
+    }
+};
 
 TEST_P(mars_dump_consumers, read_the_coefficient_file_back_into_the_dump)
 {
-    converted_dump converted{GetParam()};
+    const converted_dump converted = convert();
     const std::string coe = read_file(converted.folder / "dump.txt.coe");
     coe_parser parser{coe};
     const auto contents = parser.parse();
@@ -165,7 +186,7 @@ TEST_P(mars_dump_consumers, read_the_coefficient_file_back_into_the_dump)
 
 TEST_P(mars_dump_consumers, load_the_memory_file_in_simulators)
 {
-    converted_dump converted{GetParam()};
+    const converted_dump converted = convert();
     write_file(converted.folder / "tb.v", testbench(converted.words.size(), converted.binary));
     for (const simulator& sim : simulators) {
         SCOPED_TRACE(sim.name);
@@ -183,7 +204,12 @@ TEST_P(mars_dump_consumers, load_the_memory_file_in_simulators)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(golden, mars_dump_consumers, ::testing::ValuesIn(mars_dump_names), dump_test_name{});
+INSTANTIATE_TEST_SUITE_P(golden, mars_dump_consumers,
+                         ::testing::Combine(::testing::ValuesIn(mars_dump_names), ::testing::Bool()),
+                         [](const auto& row) {
+                             return test_name_of(std::get<0>(row.param))
+                                 + (std::get<1>(row.param) ? "_windows" : "");
+                         });
 
 } // namespace
 } // namespace tolvane::testing

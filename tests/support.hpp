@@ -76,15 +76,20 @@ inline const char* const mars_dump_names[] = {
     "fib.text.hex.crlf.txt", "fib.text.bin.txt", "fib.data.hex.txt",
 };
 
+// A test name made of a file name.
+inline std::string test_name_of(std::string file)
+{
+    for (char& c : file)
+        c = c == '.' ? '_' : c;
+    return file;
+}
+
 // Names a test of a dump file after the file.
 struct dump_test_name {
     template <class Row>
     std::string operator()(const Row& row) const
     {
-        std::string name = row.param;
-        for (char& c : name)
-            c = c == '.' ? '_' : c;
-        return name;
+        return test_name_of(row.param);
     }
 };
 
