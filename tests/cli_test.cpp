@@ -33,7 +33,6 @@ const std::string usage_message =
     "    The converted coe file is always compatible regardless of mode selected.\n";
 
 const std::string three_words = "2008000a\n2009fffb\n01095020\n";
-const std::string hex_header = "memory_initialization_radix=16;\nmemory_initialization_vector=\n";
 
 // --- Real MARS dumps ------------------------------------------------------
 

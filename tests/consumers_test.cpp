@@ -111,14 +111,6 @@ struct converted_dump {
                 write_file(folder / output, with_crlf(read_file(folder / output)));
         }
     }
-
-    static std::string with_crlf(const std::string& text)
-    {
-        std::string crlf;
-        for (char c : text)
-            crlf += c == '\n' ? std::string{"\r\n"} : std::string{c};
-        return crlf;
-    }
 };
 
 // Loads dump.txt.mem into a byte-wide memory of exactly the dump's size and

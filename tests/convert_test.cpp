@@ -124,9 +124,6 @@ TEST(dump_mode_of, knows_only_the_two_word_widths)
 
 // --- Both outputs of dumps that convert ----------------------------------
 
-// Headers, like every expected output here, with LF line ends.
-const std::string hex_header = "memory_initialization_radix=16;\nmemory_initialization_vector=\n";
-const std::string bin_header = "memory_initialization_radix=2;\nmemory_initialization_vector=\n";
 
 struct output_case {
     const char* name;

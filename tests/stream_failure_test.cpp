@@ -82,8 +82,7 @@ TEST(read_errors, stop_the_run_and_keep_the_lines_before)
         convert_dump(open_breaking_dump(dump), open_failing_output(mem), open_failing_output(coe));
     EXPECT_EQ(result.result, outcome::read_failed);
     EXPECT_EQ(mem.written, "0a 00 08 20 \nfb ff 09 20 \n");
-    EXPECT_EQ(coe.written, "memory_initialization_radix=16;\nmemory_initialization_vector=\n"
-                           "2008000a,\n2009fffb");
+    EXPECT_EQ(coe.written, hex_header + "2008000a,\n2009fffb");
 }
 
 TEST(read_errors, at_the_first_byte_leave_both_outputs_empty)

@@ -93,17 +93,30 @@ struct dump_test_name {
     }
 };
 
+// The coefficient file headers, with LF line ends like every expected
+// output in the tests.
+inline const std::string hex_header =
+    "memory_initialization_radix=16;\nmemory_initialization_vector=\n";
+inline const std::string bin_header =
+    "memory_initialization_radix=2;\nmemory_initialization_vector=\n";
+
+// Text with every LF turned into CR LF.
+inline std::string with_crlf(const std::string& text)
+{
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    return crlf;
+}
+
 // Text with LF line ends as this platform's text files have it.
 inline std::string native_text(const std::string& text)
 {
 #ifdef _WIN32
-    std::string native;
-    for (char c : text) {
-        if (c == '\n')
-            native += '\r';
-        native += c;
-    }
-    return native;
+    return with_crlf(text);
 #else
     return text;
 #endif
